@@ -1,0 +1,2 @@
+// Placeholder until the client's start-up lands.
+int main() { return 0; }
