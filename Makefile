@@ -25,11 +25,13 @@ run: build
 	@sh scripts/run.sh $(BUILD)
 
 bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target benches
 	@sh bench/run.sh $(BUILD)
 
 fuzz: deps
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
 	  -DDR_FUZZ=ON -DDR_BUILD_UI=OFF -DDR_BUILD_TESTS=OFF -DDR_BUILD_BENCH=OFF
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	@sh fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)

@@ -46,6 +46,10 @@ struct Runtime {
     std::string programName;   // the executable's name as started, without extension
     std::string userName;
     std::string computerName;
+    // The configured log level (set by cLog::init) and the level the library
+    // gives its routine lines (3; the client passes 0 so they are written).
+    int16_t logLevel = 0;
+    int16_t routineLogLevel = 3;
 
     // A side file in the program folder: programFolder + "/" + name.
     std::string sideFile(const std::string& name) const;

@@ -29,9 +29,10 @@ struct FileStat {
     bool isDir = false;
     bool isRegular = false;
     bool isLink = false;     // the name itself is a symbolic link
-    bool writable = false;   // by this process
+    bool writable = false;   // by this process (from the mode bits in folder listings)
     uint64_t size = 0;
     uint32_t uid = 0;
+    uint32_t gid = 0;
     uint32_t mode = 0;
     uint64_t dev = 0, ino = 0;
     std::time_t modified = 0, accessed = 0, created = 0;
@@ -84,6 +85,8 @@ public:
     // Lists a folder's entries other than "." and ".." in the file system's order,
     // with getdents and statx-class calls relative to the open folder. Returns
     // false when the folder cannot be opened. The callback returns false to stop.
+    // With withStat, `stat` is never null: exists=false when the entry could not be
+    // examined; entries that vanished meanwhile are left out.
     virtual bool listFolder(const std::string& folder, bool withStat,
                             const std::function<bool(const DirEntry&)>& fn) = 0;
 

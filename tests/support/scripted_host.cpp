@@ -28,11 +28,14 @@ dr::Answer ScriptedHost::messageBox(const dr::MessageRequest& req) {
     if (!boxScript_.empty()) {
         Expected e = boxScript_.front();
         boxScript_.pop_front();
-        if (!e.text.empty())
+        if (!e.text.empty()) {
             EXPECT_NE(req.text.find(e.text), std::string::npos) << "box text: " << req.text;
+        }
         a = e.answer;
     } else {
-        if (!allowAny_) ADD_FAILURE() << "unexpected message box [" << req.title << "] " << req.text;
+        if (!allowAny_) {
+            ADD_FAILURE() << "unexpected message box [" << req.title << "] " << req.text;
+        }
         a = dr::defaultAnswer(req);
     }
     boxes.push_back({req, a});

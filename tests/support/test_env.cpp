@@ -1,5 +1,7 @@
 #include "support/test_env.h"
 
+#include "common/log.h"
+
 #include <sys/stat.h>
 #include <sys/time.h>
 
@@ -25,10 +27,12 @@ TestEnv::TestEnv(dr::DateTime now, std::string programName) : clock(now) {
     r.programName = std::move(programName);
     r.userName = "tester";
     r.computerName = "testpc";
+    dr::appLog() = dr::cLog{}; // a fresh logger per test, writing into this folder
 }
 
 TestEnv::~TestEnv() {
     dr::rt() = saved_;
+    dr::appLog() = dr::cLog{};
     std::error_code ec;
     fs::remove_all(folder_, ec);
 }
