@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/client_settings.h"
+#include "common/log.h"
 #include "support/test_env.h"
 
 namespace drtest {
@@ -50,6 +51,15 @@ protected:
     }
 
     TestEnv env{dr::DateTime{2026, 12, 11, 10, 30, 0}, "dr-client"};
+};
+
+// As the client logs: its library lines at level 0, into dr-client.log.
+class ClientLogTest : public ClientFolderTest {
+protected:
+    void SetUp() override {
+        dr::rt().routineLogLevel = 0;
+        dr::appLog().setLogFile(env.path("dr-client.log"));
+    }
 };
 
 } // namespace drtest

@@ -25,13 +25,7 @@ using ::testing::Not;
 
 namespace {
 
-class PageTest : public drtest::ClientFolderTest {
-protected:
-    void SetUp() override {
-        dr::rt().routineLogLevel = 0;
-        dr::appLog().setLogFile(env.path("dr-client.log"));
-    }
-};
+using PageTest = drtest::ClientLogTest;
 
 const std::string kHead =
     "<HTML><HEAD><TITLE>Search Results</TITLE>\r\n"

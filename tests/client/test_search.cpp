@@ -28,12 +28,8 @@ using ::testing::Not;
 
 namespace {
 
-class SearchTest : public drtest::ClientFolderTest {
+class SearchTest : public drtest::ClientLogTest {
 protected:
-    void SetUp() override {
-        dr::rt().routineLogLevel = 0;
-        dr::appLog().setLogFile(env.path("dr-client.log"));
-    }
 
     // A file on disk and its saved-list record.
     std::string file(const std::string& rel, const std::string& size = "      1,234",

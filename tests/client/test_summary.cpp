@@ -19,12 +19,8 @@ using ::testing::Not;
 
 namespace {
 
-class SummaryTest : public drtest::ClientFolderTest {
+class SummaryTest : public drtest::ClientLogTest {
 protected:
-    void SetUp() override {
-        dr::rt().routineLogLevel = 0;
-        dr::appLog().setLogFile(env.path("dr-client.log"));
-    }
     // A record with the given extension, size, date and owner.
     static std::string rec(const std::string& name, const std::string& size, const std::string& date,
                            const std::string& owner = "") {

@@ -17,25 +17,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-Lines splitLines(const std::string& text) {
-    Lines out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) {
-            out.push_back(text.substr(pos) + "<no CR LF>");
-            break;
-        }
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return out;
-}
 
-bool isDir(const std::string& p) {
-    struct stat st{};
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // A user whose home has documents, pictures and ~/src, but no music,
 // downloads, ~/dev/src or ~/apps.
@@ -50,7 +32,7 @@ protected:
                            {dr::SpecialFolder::Music, home + "/Music"},
                            {dr::SpecialFolder::Downloads, ""}};
     }
-    Lines fileLines(const std::string& name) { return splitLines(env.read(name)); }
+    Lines fileLines(const std::string& name) { return drtest::crlfLines(env.read(name)); }
 
     drtest::DesktopPlatform desktop;
     std::string home;
@@ -73,7 +55,7 @@ TEST_F(DefaultProfilesTest, ProfilesNameTheFoldersOfThisUser) {
     };
     Lines programs = {"P/etc/"};
     for (const std::string& p : {std::string("/opt"), std::string("/usr/local"), home + "/bin", home + "/apps"})
-        if (isDir(p)) programs.push_back("P" + p + "/*");
+        if (drtest::isDirectory(p)) programs.push_back("P" + p + "/*");
 
     struct Case {
         const char* file;

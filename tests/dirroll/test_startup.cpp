@@ -16,26 +16,12 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-Lines splitLines(const std::string& text) {
-    Lines out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) {
-            out.push_back(text.substr(pos) + "<no CR LF>");
-            break;
-        }
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return out;
-}
 
 // The messages of the log lines written through WriteLogLine
 // ("yyyymmdd,hh:mm:ss,program,user,computer,message").
 Lines setupMessages(const drtest::TestEnv& env) {
     Lines out;
-    for (const std::string& line : splitLines(env.read("dirroll.log"))) {
+    for (const std::string& line : drtest::crlfLines(env.read("dirroll.log"))) {
         size_t at = line.find(",testpc,");
         if (line.size() > 8 && line[8] == ',' && at != std::string::npos) out.push_back(line.substr(at + 8));
     }
@@ -100,7 +86,7 @@ TEST_F(StartupTest, FirstStartWritesTheDefaultSettingsFileAndProfiles) {
         "imgSplitter = 7110",
         "",
     };
-    Lines got = splitLines(env.read("dirroll.INI"));
+    Lines got = drtest::crlfLines(env.read("dirroll.INI"));
     EXPECT_EQ(got.size(), 43u);
     EXPECT_EQ(got, expected);
     EXPECT_EQ(setupMessages(env), (Lines{"Setup - CreateDefaultIniFile", "Setup - CreateDefaultProfileFiles",

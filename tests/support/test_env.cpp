@@ -59,6 +59,26 @@ void writeFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
+std::vector<std::string> crlfLines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            out.push_back(text.substr(pos) + "<no CR LF>");
+            break;
+        }
+        out.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return out;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void setFileTime(const std::string& path, const dr::DateTime& localTime) {
     struct timeval tv[2];
     tv[0].tv_sec = tv[1].tv_sec = localTime.toTimeT(true);

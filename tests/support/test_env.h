@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/runtime.h"
 #include "support/scripted_host.h"
@@ -42,6 +43,9 @@ protected:
 // Reads and writes whole files.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
+// The CR LF lines of a text; a last line without CR LF gets "<no CR LF>" added.
+std::vector<std::string> crlfLines(const std::string& text);
+bool isDirectory(const std::string& path);
 // Sets a file's modification (and access) time.
 void setFileTime(const std::string& path, const dr::DateTime& localTime);
 
