@@ -7,7 +7,9 @@ if [ -n "$DISPLAY$WAYLAND_DISPLAY" ]; then
 fi
 echo "No display: running the default profile in automode."
 "$B/dirroll" "Dirroll Directory" || true
+echo "Saved lists:"
 "$B/dr-client" --lists || true
-"$B/dr-client" --search "dirroll" --limit 10 || true
+echo "Searching that list for \"dirroll\":"
+"$B/dr-client" --search "dirroll" --list "Dirroll Directory" --limit 10 || true
 echo
 echo "To see the window, run 'make run' from a desktop session (or under xvfb-run)."

@@ -38,7 +38,9 @@ ClientSettings& settings() {
 std::string IniPath() { return rt().sideFile(kIniName); }
 std::string UsersFilePath() { return rt().sideFile(kUsersFile); }
 
-std::string DetectInstallMode() { return isRegularFile(rt().sideFile(kMainProgram)) ? "FULL" : "USERONLY"; }
+// The main program stands beside the client's executable, or in the program
+// folder when $DIRROLL_HOME puts that elsewhere.
+std::string DetectInstallMode() { return isRegularFile(siblingProgram(kMainProgram)) ? "FULL" : "USERONLY"; }
 
 int64_t ParseMaxResults(const std::string& value) {
     double v = 0;

@@ -142,7 +142,7 @@ FillResult MainScreen::fillListCombo() {
                        "\r\nyour local drive, or copied from a server if\r\nyou have the Server version.",
                        "No Dirrolls available - about to update", Buttons::OK, Icon::Critical);
         if (settings().installMode == "FULL") {
-            LaunchDocument(rt().sideFile(kMainProgram));
+            LaunchDocument(siblingProgram(kMainProgram));
             return FillResult::NoListsStartMain;
         }
         ShowServerPathDialog();

@@ -42,6 +42,17 @@ std::string programNameFromArgv0(const std::string& argv0) {
     return base;
 }
 
+std::string siblingProgram(const std::string& name) {
+    const std::string exe = platform().executablePath();
+    const size_t slash = exe.find_last_of('/');
+    if (slash != std::string::npos) {
+        std::string beside = exe.substr(0, slash + 1) + name;
+        FileStat st;
+        if (platform().fileStat(beside, st) && st.isRegular) return beside;
+    }
+    return rt().sideFile(name);
+}
+
 void initRuntime(const char* argv0, Host* h) {
     Runtime& r = rt();
     if (h) r.host = h;

@@ -64,6 +64,10 @@ inline DateTime now() { return rt().clock->now(); }
 // Fills the runtime from the platform and argv[0]; keeps the given host.
 void initRuntime(const char* argv0, Host* h);
 
+// The path of the system's other program (`dirroll`, `dr-client`): beside the
+// running executable, else in the program folder.
+std::string siblingProgram(const std::string& name);
+
 // The base name of argv[0] without its extension ("dr-server" for a link of that name).
 std::string programNameFromArgv0(const std::string& argv0);
 

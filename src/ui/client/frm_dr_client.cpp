@@ -792,7 +792,7 @@ void frmDRClient::aboutBox() {
     execDialog(dlg);
 }
 
-void frmDRClient::launchDirroller() { LaunchDocument(rt().sideFile(kMainProgram)); }
+void frmDRClient::launchDirroller() { LaunchDocument(siblingProgram(kMainProgram)); }
 
 void frmDRClient::saveResults() { SaveSearchResults(rt().sideFile(kResultsPage)); }
 

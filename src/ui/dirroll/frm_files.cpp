@@ -82,12 +82,6 @@ int64_t utf8Chars(std::string_view s) {
     return n;
 }
 
-std::string exeFolder() {
-    std::string exe = platform().executablePath();
-    size_t slash = exe.find_last_of('/');
-    return slash == std::string::npos ? rt().programFolder : exe.substr(0, slash);
-}
-
 QDate toQDate(const DateTime& t) { return QDate(t.year, t.month, t.day); }
 
 const char* const kWhatsNew =
@@ -666,7 +660,7 @@ void frmFiles::applyColumnPreset(int preset) {
     lvwFiles->viewport()->update();
 }
 
-void frmFiles::launchClient() { LaunchDocument(exeFolder() + "/dr-client"); }
+void frmFiles::launchClient() { LaunchDocument(siblingProgram("dr-client")); }
 
 void frmFiles::helpContents() {
     std::string path = rt().sideFile("help-dirroll.html");
