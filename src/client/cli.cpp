@@ -180,7 +180,7 @@ int runSearch(const Options& o, std::ostream& out, std::ostream& err) {
     }
     for (const ResultEntry& e : r.results) out << e.path << "\n";
     out.flush();
-    if (o.html && !FileExists(*o.html)) {
+    if (o.html && !r.pageWritten) {
         err << "dr-client: could not write " << *o.html << "\n";
         return kError;
     }

@@ -64,11 +64,14 @@ public:
 
     // Replaces the file; false when it cannot be created.
     bool openFile(const std::string& path) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
+        // unlink, not remove: a folder of that name is never deleted.
+        ::unlink(path.c_str());
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        failed_ = fd_ < 0;
         return fd_ >= 0;
     }
+    // The file could not be created or a write failed.
+    bool failed() const { return failed_; }
     bool active() const { return mem_ || fd_ >= 0; }
     std::string& buf() { return mem_ ? *mem_ : buf_; }
     void line(std::string_view l) {
@@ -88,7 +91,10 @@ public:
         while (n > 0) {
             ssize_t w = ::write(fd_, p, n);
             if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) break;
+            if (w <= 0) {
+                failed_ = true;
+                break;
+            }
             p += w;
             n -= size_t(w);
         }
@@ -100,7 +106,7 @@ public:
     void close() {
         if (fd_ >= 0) {
             flush();
-            ::close(fd_);
+            if (::close(fd_) != 0) failed_ = true;
             fd_ = -1;
         }
     }
@@ -110,6 +116,7 @@ private:
     std::string buf_;
     size_t flushed_ = 0;
     int fd_ = -1;
+    bool failed_ = false;
 };
 
 // Calls f(line) for each line of a text (CR LF, LF or CR); f returns false to stop.
@@ -587,7 +594,9 @@ RenderCounts renderCore(const std::string& inputPath, const std::string_view* in
         while (in.next(l))
             if (!feed(l)) break;
     }
-    return r.finish();
+    RenderCounts c = r.finish();
+    c.pageWritten = pagePath.empty() || !page.failed();
+    return c;
 }
 
 } // namespace
@@ -884,6 +893,7 @@ SearchOutcome RunSearch(const SearchRequest& req) {
     }
     out.count = c.count;
     out.missing = c.missing;
+    out.pageWritten = c.pageWritten;
     out.caption = ResultsCaption(c.count);
 
     ClockTime elapsed = ClockDifference(startClock, formatDate(now(), "hh:mm:ss"));

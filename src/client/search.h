@@ -120,6 +120,7 @@ struct SearchOutcome {
     std::string caption;            // "Findwright  - 3 Matches"
     std::vector<ResultEntry> results;
     std::string page;               // when pageInMemory
+    bool pageWritten = true;        // false when pagePath could not be written whole
 };
 
 // Everything RenderResults reads besides its input.
@@ -145,6 +146,7 @@ struct RenderParams {
 struct RenderCounts {
     int64_t count = 0;              // results written
     int64_t missing = 0;            // matches whose file is gone
+    bool pageWritten = true;        // false when a page file was asked for and not written whole
 };
 
 // The filters and the page over pre-filtered lines (header first) held in

@@ -51,6 +51,7 @@ const std::array<int, kColumns> kDefaultWidths = {315, 1840, 1840, 1095, 540, 15
 
 namespace {
 constexpr size_t kBlockBytes = size_t(4) << 20;
+constexpr size_t kMaxBlockBytes = size_t(1) << 31;
 constexpr int kStored = kColumns - 1; // column 0 is a flag, not text
 enum : uint8_t { kTagged = 1, kBold = 2, kWide = 4, kOwnBlank = 8 };
 } // namespace
@@ -315,6 +316,8 @@ void FileList::clear() {
 void FileList::reserve(size_t rows, size_t textBytes) {
     rows_.reserve(rows_.size() + rows);
     order_.reserve(order_.size() + rows);
+    // Row offsets within a block are 32-bit: a larger block would wrap them.
+    textBytes = std::min(textBytes, kMaxBlockBytes);
     if (textBytes > kBlockBytes) {
         size_t spare = blocks_.empty() ? 0 : blockSize_.back() - blockUsed_;
         if (spare < textBytes) {

@@ -138,7 +138,15 @@ bool SaveListViewToDATFile(const FileList& files, const std::string& path, std::
     for (size_t r = 0; r < files.size(); ++r) {
         line.clear();
         for (int c = 0; c < kColumns; ++c) {
+            const size_t at = line.size();
             line.append(files.field(r, c));
+            // A tag value or owner holding a line break or the separator would
+            // split or shift the record; it is written as a blank.
+            char* q = line.data();
+            for (size_t i = at, e = line.size(); i < e; ++i) {
+                const char ch = q[i];
+                q[i] = (ch == '\r' || ch == '\n' || ch == sep) ? ' ' : ch;
+            }
             line.push_back(sep);
         }
         line.append("\r\n");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 #include "client/cli.h"
@@ -151,6 +153,23 @@ TEST_F(CliTest, LeavesTheWindowsWorkFilesAlone) {
     EXPECT_EQ(run({"--search", "report"}), 0);
     EXPECT_FALSE(env.exists("data/page.htm"));
     EXPECT_EQ(env.read("results.htm"), "window page");
+}
+
+// A page that cannot be written is an error, even when something of that
+// name is already there; the results are still printed.
+TEST_F(CliTest, UnwritablePageIsAnError) {
+    env.mkdir("data/pages");
+    env.write("data/pages/keep.htm", "kept");
+    env.mkdir("data/empty");
+    for (const char* target : {"data/pages", "data/empty", "data/nowhere/page.htm"}) {
+        EXPECT_EQ(run({"--search", "report", "--html", env.path(target)}), 2) << target;
+        EXPECT_EQ(lines(), paths({"Report 2026.doc", "report-notes.txt"})) << target;
+        EXPECT_NE(err.str().find("could not write"), std::string::npos) << target << ": " << err.str();
+    }
+    EXPECT_EQ(env.read("data/pages/keep.htm"), "kept");
+    struct stat st {};
+    EXPECT_EQ(::stat(env.path("data/empty").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode)); // a folder given as the page stays a folder
 }
 
 TEST_F(CliTest, ListsShowDatesAndOutOfDateMarks) {

@@ -116,6 +116,16 @@ TEST(FileList, LongRowsAndRepeatedRewritesSurviveCompaction) {
     EXPECT_LT(fl.memoryBytes(), size_t(64) << 20);
 }
 
+TEST(FileList, AReservationForAHugeListKeepsEveryBlockAddressable) {
+    // Loading a saved list of several gigabytes reserves by its file size;
+    // rows are addressed by 32-bit offsets within a block.
+    FileList fl;
+    fl.reserve(0, size_t(6) << 30);
+    EXPECT_LT(fl.memoryBytes(), size_t(4) << 30);
+    fl.append(row("a.txt"));
+    EXPECT_EQ(fl.field(0, Filename), "a.txt");
+}
+
 TEST(FileList, SortIsStableByteOrderInBothDirections) {
     FileList fl;
     // Names sharing long prefixes, equal keys and mixed case.

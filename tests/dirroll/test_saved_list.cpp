@@ -113,6 +113,28 @@ TEST_F(SavedListTest, WritesInTheCurrentSortOrderAndLoadsBack) {
     EXPECT_EQ(back.files.totals.bytes, 1000020u);
 }
 
+TEST_F(SavedListTest, FieldTextsNeverSplitOrShiftARecord) {
+    // Tag values and owners come from file contents and accounts.
+    FileList::Fields f = rowOf("a.mp3", "/m/", "         10");
+    f[Artist] = "one\r\ntwo";
+    f[Title] = "x" + S + "y";
+    f[Album] = "cr\ronly";
+    f[Owner] = "bob";
+    m.files.append(f);
+    ASSERT_TRUE(SaveListViewToDATFile(m.files, env.path("t.DR")));
+    const auto ls = lines(env.read("t.DR"));
+    ASSERT_EQ(ls.size(), 2u);
+    EXPECT_EQ(std::count(ls[1].begin(), ls[1].end(), '\x1f'), 14);
+
+    MainModel back;
+    ASSERT_EQ(LoadSavedList(back, env.path("t.DR")), LoadResult::Loaded);
+    ASSERT_EQ(back.files.size(), 1u);
+    EXPECT_EQ(back.files.field(0, Artist), "one  two");
+    EXPECT_EQ(back.files.field(0, Title), "x y");
+    EXPECT_EQ(back.files.field(0, Album), "cr only");
+    EXPECT_EQ(back.files.field(0, Owner), "bob");
+}
+
 TEST_F(SavedListTest, LoadTrimsFormatsAndSkipsBlankLines) {
     env.write("x.DR", ";DR any text\r\n" + record({" ", " a.doc ", "/d/", "1234", "DOC", "2026-12-09 17:05"}) +
                           "\r\n   \r\n\r\n; a comment becomes a row\r\n" +
