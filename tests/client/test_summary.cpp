@@ -58,21 +58,7 @@ TEST_F(SummaryTest, WholePage) {
                                   rec("c.jpg", "          0", "2005-01-01 00:00", "jane")},
                                  {kAnyUser, "jane", "bob", "nobody"});
     std::string expect =
-        "<HTML><HEAD><TITLE>Summary of Dirroll</TITLE>\r\n"
-        "<STYLE>\r\n"
-        "BODY {  font-size:8pt; FONT-FAMILY:Verdana;  }\r\n"
-        "NORMAL {    font-size:8pt; FONT-FAMILY:Verdana;  }\r\n"
-        "A:link {        font-size:8pt; COLOR: blue;TEXT-DECORATION:none}\r\n"
-        "A:visited { color: #003399; font-size:8pt;TEXT-DECORATION:none }\r\n"
-        "A:hover {   color:#FF3300;TEXT-DECORATION:underline}\r\n"
-        "TD {    font-size:8pt; valign=top; FONT-FAMILY:Verdana;  }\r\n"
-        "H1 {    font-size:220%; FONT-WEIGHT:NORMAL; padding: 10px 0px 0px 0px; margin:0px; }\r\n"
-        "H2 {    font-size:160%; FONT-WEIGHT:NORMAL; margin:0px 0px 0px 0px; padding:0px; }\r\n"
-        "H3 {    font-size:120%; FONT-WEIGHT:BOLD; margin:0px 0px 0px 0px; padding:1px; letter-spacing:0.05em; }\r\n"
-        "H4 {    font-size:140%; FONT-WEIGHT:NORMAL; margin:0px 0px 0px 0px; padding:1px; }\r\n"
-        "H5 {    font-size:7pt; FONT-FAMILY:Arial; color:#00008B ; FONT-WEIGHT:NORMAL; margin:0px 0px 0px 0px; "
-        "padding: 0px 0px 0px 0px; }\r\n"
-        "</STYLE>\r\n"
+        "<HTML><HEAD><TITLE>Summary of Dirroll</TITLE>\r\n" + drtest::kPageStyleText +
         "</HEAD><BODY>\r\n"
         "<H3>Summary Result for '" + env.path("Work.DR") + "'</H3>\r\n"
         "<FONT size=1 face=arial color=blue>Dirroll was last updated on Wed, 09-Dec-2026 17:14:05</font><BR>\r\n"
