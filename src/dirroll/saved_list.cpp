@@ -242,7 +242,11 @@ LoadResult LoadSavedList(MainModel& w, const std::string& pathIn) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return LoadResult::NotAList;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    char head[3] = {};
+    // Room for the rows only when the file starts like a saved list: a large
+    // file of another kind must not make us reserve memory for it.
+    if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, head, 3, 0) == 3 &&
+        std::string_view(head, 3) == ";DR") {
         size_t sz = static_cast<size_t>(st.st_size);
         files.reserve(sz / 48 + 16, sz + sz / 8);
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <dirent.h>
 
@@ -180,6 +181,12 @@ TEST_F(SavedListTest, WhatIsNotASavedListLoadsNothing) {
         EXPECT_TRUE(m.files.empty());
     }
     EXPECT_EQ(LoadSavedList(m, env.path("missing.DR")), LoadResult::NotAList);
+
+    // A large file of another kind reserves no room for rows.
+    env.write("big.DR", "");
+    ASSERT_EQ(::truncate(env.path("big.DR").c_str(), off_t(64) << 20), 0);
+    EXPECT_EQ(LoadSavedList(m, env.path("big.DR")), LoadResult::NotAList);
+    EXPECT_LT(m.files.memoryBytes(), size_t(16) << 20);
     for (int p = 1; p <= 3; ++p) EXPECT_TRUE(env.host.status[p].empty()) << p;
 }
 
