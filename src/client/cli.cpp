@@ -1,3 +1,4 @@
+#include <cstdio>
 #include "client/cli.h"
 
 #include <exception>
@@ -24,7 +25,7 @@ enum class Command { None, Search, Summary, Lists, Update, Help, Version };
 struct Options {
     Command command = Command::None;
     std::string words;
-    std::optional<std::string> list, type, range, owner, limit, style, html;
+    std::optional<std::string> list, type, range, from, to, owner, limit, style, html;
 };
 
 struct UsageError {
@@ -82,6 +83,8 @@ Options parse(const std::vector<std::string>& args) {
         else if (arg == "--list") o.list = value();
         else if (arg == "--type") o.type = value();
         else if (arg == "--range") o.range = value();
+        else if (arg == "--from") o.from = value();
+        else if (arg == "--to") o.to = value();
         else if (arg == "--owner") o.owner = value();
         else if (arg == "--limit") o.limit = value();
         else if (arg == "--style") o.style = value();
@@ -89,11 +92,22 @@ Options parse(const std::vector<std::string>& args) {
         else throw UsageError{"unknown option '" + args[i] + "'"};
     }
     if (o.command == Command::None) throw UsageError{"say what to do: --search, --summary, --lists or --update"};
-    if (o.command != Command::Search && (o.type || o.range || o.owner || o.limit || o.style || o.html))
-        throw UsageError{"--type, --range, --owner, --limit, --style and --html go with --search"};
+    if (o.command != Command::Search && (o.type || o.range || o.from || o.to || o.owner || o.limit || o.style || o.html))
+        throw UsageError{"--type, --range, --from, --to, --owner, --limit, --style and --html go with --search"};
+    if (o.range && (o.from || o.to)) throw UsageError{"--range or --from/--to, not both"};
     if (o.list && o.command != Command::Search && o.command != Command::Summary)
         throw UsageError{"--list goes with --search or --summary"};
     return o;
+}
+
+// A day written yyyy-mm-dd.
+DateTime dateOption(const char* name, const std::string& text) {
+    DateTime d;
+    char tail = 0;
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &d.year, &d.month, &d.day, &tail) != 3 ||
+        text[4] != '-' || text[7] != '-' || !d.valid())
+        throw UsageError{std::string(name) + " takes a day written yyyy-mm-dd, not '" + text + "'"};
+    return d;
 }
 
 std::string nameOfList(const std::string& path) {
@@ -158,6 +172,18 @@ int runSearch(const Options& o, std::ostream& out, std::ostream& err) {
         int idx = static_cast<int>(numberOption("--range", *o.range, 0, kRangeCustom - 1));
         req.rangeText = DateRangeEntries()[idx];
         DateRangeFor(idx, now(), req.from, req.to);
+    }
+    if (o.from || o.to) {
+        // The custom range of the window's date frame, by whole days.
+        req.rangeText = DateRangeEntries()[kRangeCustom];
+        req.from = o.from ? dateOption("--from", *o.from) : DateTime{1980, 1, 1, 0, 0, 0};
+        if (o.to) {
+            req.to = dateOption("--to", *o.to);
+            req.to.hour = 23; // the whole last day
+            req.to.minute = 59;
+        } else {
+            req.to = now();
+        }
     }
     if (o.owner) req.owner = o.owner->empty() ? std::string(kAnyUser) : *o.owner;
     req.maxResults = o.limit ? numberOption("--limit", *o.limit, 0, INT64_MAX) : s.maxResults;
@@ -239,7 +265,8 @@ int runUpdate(std::ostream& out, std::ostream& err) {
 std::string CliUsage() {
     return "Usage: dr-client                       open the window\n"
            "       dr-client --search \"WORDS\" [--list NAME|PATH] [--type INDEX|\".EXT ...\"] [--range INDEX]\n"
-           "                 [--owner NAME] [--limit N] [--style 0-3] [--html FILE]\n"
+           "                 [--from yyyy-mm-dd] [--to yyyy-mm-dd] [--owner NAME] [--limit N]\n"
+           "                 [--style 0-3] [--html FILE]\n"
            "       dr-client --summary [--list NAME|PATH]\n"
            "       dr-client --lists | --update | --help | --version\n"
            "\n"
@@ -251,6 +278,8 @@ std::string CliUsage() {
            "           5 Database files, 6 Source Code, or extensions such as \".TXT .LOG\"\n"
            "--range    0 over a Week ago, 1 over a Month ago, 2 over a year ago, 3 At any time,\n"
            "           4 since the last Year, 5 since the last Month, 6 since the last Week\n"
+           "--from, --to  only files modified on these days or between them (a custom range;\n"
+           "           --from alone runs to today)\n"
            "--owner    only files of this owner (and EVERYONE)\n"
            "--limit    at most N results (0: no limit; default: maxresults of dr-client.ini)\n"
            "--style    the page's style: 0 Web Style, 1 Single Line, 2 Table mode, 3 Preview mode\n"
