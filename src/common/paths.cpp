@@ -78,9 +78,10 @@ void walkFolderTree(const std::string& folder, const std::function<bool(const st
     std::vector<Level> stack;
     // Links are never followed, but a bind mount can still lead back up the tree.
     std::set<std::pair<uint64_t, uint64_t>> seen;
-    auto enter = [&](const std::string& path) -> bool {
+    // The folder asked for may itself be a link; only links met below it are skipped.
+    auto enter = [&](const std::string& path, bool isRoot) -> bool {
         FileStat st;
-        if (!platform().fileStat(path, st, true) || !st.isDir) return true;
+        if (!platform().fileStat(path, st, !isRoot) || !st.isDir) return true;
         if (!seen.insert({st.dev, st.ino}).second) return true;
         Level lv;
         bool readable = platform().listFolder(path, false, [&](const Platform::DirEntry& e) {
@@ -97,7 +98,7 @@ void walkFolderTree(const std::string& folder, const std::function<bool(const st
         stack.push_back(std::move(lv));
         return true;
     };
-    if (!enter(root)) return;
+    if (!enter(root, true)) return;
     while (!stack.empty()) {
         Level& top = stack.back();
         if (top.next >= top.children.size()) {
@@ -106,7 +107,7 @@ void walkFolderTree(const std::string& folder, const std::function<bool(const st
         }
         std::string child = std::move(top.children[top.next++]);
         host().doEvents();
-        if (!enter(child)) return;
+        if (!enter(child, false)) return;
     }
 }
 

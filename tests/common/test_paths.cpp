@@ -183,6 +183,14 @@ TEST_F(PathsTest, ScanFolderTreeSkipsLinksUnreadableAndVanishedFolders) {
     ScanFolderTree(bound, root);
     EXPECT_EQ(texts(bound), (std::vector<std::string>{root, root + "/a"}));
 
+    // The folder asked for may be a link itself: it is scanned under the name given.
+    env.mkdir("target/sub");
+    const std::string viaLink = env.path("rootlink");
+    ASSERT_EQ(::symlink(env.path("target").c_str(), viaLink.c_str()), 0);
+    ListView linked;
+    ScanFolderTree(linked, viaLink);
+    EXPECT_EQ(texts(linked), (std::vector<std::string>{viaLink, viaLink + "/sub"}));
+
     ListView none;
     ScanFolderTree(none, env.path("vanished"));
     ScanFolderTree(none, "");
