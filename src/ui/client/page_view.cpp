@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -17,6 +18,8 @@ namespace {
 constexpr qint64 kMaxResource = qint64(256) << 20;
 
 QByteArray readLocal(const QString& path) {
+    // Only regular files: a pipe would block the window, a device never ends.
+    if (!QFileInfo(path).isFile()) return {};
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxResource) return {};
     return f.readAll();
@@ -130,12 +133,21 @@ bool PageView::navigate(const QString& url) {
 QVariant PageView::loadResource(int type, const QUrl& name) {
     // Pictures and style sheets of a page come from local files only.
     if (type == QTextDocument::HtmlResource) return {};
+    QUrl url = name;
+    if (url.isRelative() && !document()->baseUrl().isEmpty()) url = document()->baseUrl().resolved(url);
     QString path;
-    if (name.isLocalFile()) path = name.toLocalFile();
-    else if (name.scheme().isEmpty() && name.path().startsWith(QLatin1Char('/'))) path = name.path(QUrl::FullyDecoded);
+    if (url.isLocalFile()) path = url.toLocalFile();
+    else if (url.scheme().isEmpty() && url.path().startsWith(QLatin1Char('/'))) path = url.path(QUrl::FullyDecoded);
     else return {};
     QByteArray bytes = readLocal(path);
-    if (bytes.isEmpty()) return {};
+    // Never empty-handed for a local name: the document would then open it
+    // itself, pipes and devices included.
+    if (bytes.isEmpty()) {
+        if (type != QTextDocument::ImageResource) return QVariant(QByteArray());
+        QImage none(1, 1, QImage::Format_ARGB32);
+        none.fill(Qt::transparent);
+        return none;
+    }
     if (type == QTextDocument::StyleSheetResource) return decodePage(bytes);
     return bytes;
 }

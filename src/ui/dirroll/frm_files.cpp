@@ -629,17 +629,21 @@ void frmFiles::clearListCommand() {
 
 void frmFiles::columnClick(int col) {
     if (col < 0 || col >= kColumns) return;
-    runOperation([this, col] {
+    QHeaderView* hh = lvwFiles->horizontalHeader();
+    const bool ran = runOperation([this, col, hh] {
         host().setBusy(true);
         // The bold mark belongs to a position; drop it before the rows move.
         if (boldRow_ >= 0 && static_cast<size_t>(boldRow_) < model.files.size()) model.files.setBold(boldRow_, false);
         boldRow_ = lastRow_ = -1;
         model.files.columnClick(col);
-        QHeaderView* hh = lvwFiles->horizontalHeader();
         hh->setSortIndicatorShown(true);
         hh->setSortIndicator(col, model.files.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
         host().setBusy(false);
     });
+    // The header flips its own arrow on a click; an ignored click must not move it.
+    if (!ran)
+        hh->setSortIndicator(model.files.sortColumn(),
+                             model.files.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void frmFiles::autoSizeColumns() {

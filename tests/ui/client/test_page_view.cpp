@@ -1,7 +1,9 @@
 // The page view: local pages only, links handed out as written, nothing from
 // the network.
 #include <QImage>
+#include <QPixmap>
 #include <QTextDocument>
+#include <sys/stat.h>
 
 #include "client_window_fixture.h"
 
@@ -61,6 +63,25 @@ TEST_F(PageViewTest, LoadsLocalPicturesOfAPage) {
     ASSERT_TRUE(view.navigate(QString::fromStdString(env.path("page.htm"))));
     QVariant local = view.document()->resource(QTextDocument::ImageResource, QUrl(QString::fromStdString(env.path("pic.png"))));
     EXPECT_TRUE(local.isValid());
+    // A picture named relative to the page comes from the page's folder.
+    QVariant rel = view.document()->resource(QTextDocument::ImageResource, QUrl("pic.png"));
+    QImage relImage = rel.typeId() == QMetaType::QByteArray ? QImage::fromData(rel.toByteArray())
+                                                            : rel.value<QPixmap>().toImage();
+    EXPECT_EQ(relImage.width(), 8);
+}
+
+TEST_F(PageViewTest, PicturesThatAreNoRegularFilesAreNotRead) {
+    // A pipe would block the window forever, a device would never end.
+    const std::string pipe = env.path("pipe.png");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& src : {pipe, std::string("/dev/zero")}) {
+        SCOPED_TRACE(src);
+        env.write("page.htm", "<p>shown</p><img src=\"" + src + "\">");
+        ASSERT_TRUE(view.navigate(QString::fromStdString(env.path("page.htm"))));
+        view.repaint();
+        EXPECT_EQ(view.toPlainText().left(5), "shown");
+        EXPECT_TRUE(view.document()->resource(QTextDocument::ImageResource, QUrl(QString::fromStdString(src))).toByteArray().isEmpty());
+    }
 }
 
 TEST_F(PageViewTest, LinksAreHandedOutAsWrittenAndNeverFollowed) {

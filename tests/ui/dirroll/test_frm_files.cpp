@@ -294,6 +294,43 @@ TEST_F(WindowTest, TheSizeHeaderClickedTwiceSortsDescendingThenAscending) {
     EXPECT_EQ(w->filesModel->index(0, roll::Filename).data().toString().toStdString(), "small");
 }
 
+// A header click as the mouse gives it: Qt's own header flips its arrow first.
+static void clickHeader(QHeaderView* hh, int section) {
+    QPoint at(hh->sectionViewportPosition(section) + hh->sectionSize(section) / 2, hh->height() / 2);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, at, hh->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(hh->viewport(), &e);
+    }
+}
+
+TEST_F(HaltTest, AHeaderClickIgnoredDuringAScanLeavesTheArrowAsTheListIsSorted) {
+    bool pressed = true;
+    std::swap(pressed, pressed_); // no Halt for the first run
+    chooseProfile("Tree");
+    ASSERT_EQ(w->model.files.size(), 120u);
+    QHeaderView* hh = w->lvwFiles->horizontalHeader();
+    clickHeader(hh, roll::Filename);
+    ASSERT_EQ(column(roll::Filename).front(), "two9.txt");
+    ASSERT_EQ(hh->sortIndicatorSection(), roll::Filename);
+    ASSERT_EQ(hh->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    bool clicked = false;
+    env.host.onDoEvents = [&] {
+        if (clicked || w->model.files.size() < 33) return;
+        clicked = true;
+        clickHeader(hh, roll::Size);
+    };
+    w->refreshCommand();
+    settle();
+    ASSERT_TRUE(clicked);
+    ASSERT_EQ(w->model.files.size(), 120u);
+    // The list is still sorted by name, descending, and the arrow says so.
+    EXPECT_EQ(column(roll::Filename).front(), "two9.txt");
+    EXPECT_EQ(hh->sortIndicatorSection(), roll::Filename);
+    EXPECT_EQ(hh->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
 TEST_F(WindowTest, ARowClickSetsTheCurrentFileStatusAndCaption) {
     makeFiles("data", {{"real.txt", 3}});
     writeProfile("Data", "data");
