@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/format.h"
 #include "common/log.h"
 #include "common/runtime.h"
 #include "dirroll/file_types.h"
@@ -17,8 +18,6 @@
 namespace dr::roll {
 
 namespace {
-const char* const kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr size_t kWriteChunk = size_t(1) << 20;
 constexpr size_t kReadChunk = size_t(4) << 20;
 
@@ -117,10 +116,7 @@ bool AtomicFile::commit() {
 // ---- Writing ----------------------------------------------------------------------
 
 std::string SavedListHeader(const DateTime& t) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s, %d/%d/%04d %02d:%02d:%02d", kWeekdays[t.dayOfWeek() % 7], t.day, t.month,
-                  t.year, t.hour, t.minute, t.second);
-    return std::string(";DR formatted list of files created by Dirroller - ") + buf;
+    return ";DR formatted list of files created by Dirroller - " + formatDate(t, "DDD, d/m/yyyy hh:mm:ss");
 }
 
 bool SaveListViewToDATFile(const FileList& files, const std::string& path, std::string* why) {
@@ -176,11 +172,7 @@ std::string_view trimBlanks(std::string_view s) {
 std::string LastRefreshedText(const std::string& path) {
     FileStat st;
     if (!platform().fileStat(path, st) || !st.exists) return "";
-    DateTime t = DateTime::fromTimeT(st.modified, true);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s, %d-%s-%02d", kWeekdays[t.dayOfWeek() % 7], t.day,
-                  kMonths[(t.month + 11) % 12], t.year % 100);
-    return buf;
+    return formatDate(DateTime::fromTimeT(st.modified, true), "DDD, d-MMM-yy");
 }
 
 namespace {
