@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/format.h"
 #include "common/log.h"
 #include "common/runtime.h"
 #include "dirroll/file_types.h"
@@ -22,14 +23,7 @@ const char* const kCRLF = "\r\n";
 
 inline char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-std::string dmy(const DateTime& t) {
-    static const char* const mon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d-%s-%04d", t.day, (t.month >= 1 && t.month <= 12) ? mon[t.month - 1] : "",
-                  t.year);
-    return buf;
-}
+std::string dmy(const DateTime& t) { return formatDate(t, "d-MMM-yyyy"); }
 
 int dayKey(const DateTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
 
@@ -167,11 +161,7 @@ ListingInput InputFromModel(const MainModel& m) {
 }
 
 std::string FixedListHeader(const DateTime& t) {
-    static const char* const wd[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s, %02d/%d/%04d %02d:%02d:%02d", wd[t.dayOfWeek() % 7], t.day, t.month, t.year,
-                  t.hour, t.minute, t.second);
-    return std::string(";DR formatted list of files created by Vaultrel - ") + buf;
+    return ";DR formatted list of files created by Vaultrel - " + formatDate(t, "DDD, dd/m/yyyy hh:mm:ss");
 }
 
 // ---- Folder trees -----------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/format.h"
 #include "common/log.h"
 #include "common/runtime.h"
 #include "dirroll/listing.h"
@@ -56,13 +57,7 @@ std::string mdy(const DateTime& t) {
     return buf;
 }
 
-std::string dmy(const DateTime& t) {
-    static const char* const mon[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d-%s-%04d", t.day, mon[(t.month + 11) % 12], t.year);
-    return buf;
-}
+std::string dmy(const DateTime& t) { return formatDate(t, "d-MMM-yyyy"); }
 
 // A date from the last ten characters of a line, as mm/dd/yyyy.
 bool parseMDY(std::string_view line, DateTime& out) {

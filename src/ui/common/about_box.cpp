@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/format.h"
 #include "common/runtime.h"
 #include "dr_version.h"
 #include "ui/common/qt_host.h"
@@ -79,14 +80,7 @@ bool frmAboutDirroll::eventFilter(QObject* o, QEvent* e) {
 }
 
 // "DDD, dd-MMM-yyyy hh:mm:ss" in English.
-static std::string longStamp(const DateTime& t) {
-    static const char* wd[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* mo[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char b[64];
-    std::snprintf(b, sizeof b, "%s, %02d-%s-%04d %02d:%02d:%02d", wd[t.dayOfWeek()], t.day,
-                  mo[(t.month >= 1 && t.month <= 12) ? t.month - 1 : 0], t.year, t.hour, t.minute, t.second);
-    return b;
-}
+static std::string longStamp(const DateTime& t) { return formatDate(t, "DDD, dd-MMM-yyyy hh:mm:ss"); }
 
 std::string frmAboutDirroll::fileVersionText() {
     std::string exe = platform().executablePath();
