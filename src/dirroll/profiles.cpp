@@ -22,25 +22,6 @@ namespace {
 const char* const kSupportWeb = "https://www.quendal.example/dirroller";
 const char* const kSupportMail = "support@quendal.example";
 
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool iends(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && iequal(s.substr(s.size() - suffix.size()), suffix);
-}
-
-std::string trimmed(std::string_view s) {
-    size_t a = s.find_first_not_of(' ');
-    if (a == std::string_view::npos) return {};
-    size_t b = s.find_last_not_of(' ');
-    return std::string(s.substr(a, b - a + 1));
-}
-
 std::string fileNameOf(const std::string& path) {
     size_t s = path.rfind('/');
     return s == std::string::npos ? path : path.substr(s + 1);
@@ -137,7 +118,7 @@ std::string ResolveOnDisk(const std::string& path) {
     std::string found;
     platform().listFolder(folder, false, [&](const Platform::DirEntry& e) {
         std::string_view n(e.name, e.nameLen);
-        if (n.size() == name.size() && n.substr(0, stem.size()) == stem && iequal(n.substr(stem.size()), std::string_view(name).substr(stem.size()))) {
+        if (n.size() == name.size() && n.substr(0, stem.size()) == stem && iequals(n.substr(stem.size()), std::string_view(name).substr(stem.size()))) {
             found.assign(n);
             return false;
         }
@@ -190,7 +171,7 @@ bool LoadProfile(MainModel& w, const std::string& pathIn) {
                     SelectDateRange(w, CustomRange);
                 }
             } else {
-                const std::string v = trimmed(value);
+                const std::string v = Trim(value);
                 int n = 0;
                 for (char c : v) {
                     if (c < '0' || c > '9') break;
@@ -208,7 +189,7 @@ bool LoadProfile(MainModel& w, const std::string& pathIn) {
             }
             break;
         case 'E':
-            if (iequal(trimmed(value), "TODAY")) {
+            if (iequals(Trim(value), "TODAY")) {
                 w.dtTo = t;
             } else {
                 DateTime d;
@@ -272,16 +253,16 @@ std::vector<std::string> ProfileLines(const std::vector<std::string>& paths, con
         "; Directories to Scan ",
         "",
     };
-    for (const std::string& p : paths) l.push_back("P" + trimmed(p));
+    for (const std::string& p : paths) l.push_back("P" + Trim(p));
     l.push_back("");
     l.push_back("; Extensions (eg EXE, DOC, MP3 )");
     for (const std::string& x : patterns)
-        if (!trimmed(x).empty()) l.push_back("X" + trimmed(x));
+        if (!Trim(x).empty()) l.push_back("X" + Trim(x));
     l.push_back("");
     l.push_back("");
     l.push_back("; Excluded Paths and Strings");
     for (const std::string& e : exclusions)
-        if (!trimmed(e).empty()) l.push_back("~" + trimmed(e));
+        if (!Trim(e).empty()) l.push_back("~" + Trim(e));
     l.push_back("");
     l.push_back("");
     return l;
@@ -322,7 +303,7 @@ std::vector<std::string> ProfileFiles() {
     std::vector<std::string> names;
     platform().listFolder(rt().programFolder, false, [&](const Platform::DirEntry& e) {
         std::string_view n(e.name, e.nameLen);
-        if (!e.isDir && n.size() > 4 && iends(n, ".pro")) names.emplace_back(n);
+        if (!e.isDir && n.size() > 4 && iendsWith(n, ".pro")) names.emplace_back(n);
         return true;
     });
     return names;
@@ -386,7 +367,7 @@ void SelectProfileIndex(MainModel& w, int i) {
 }
 
 void SetupProfile(MainModel& w, const std::string& text) {
-    const std::string path = iends(text, ".PRO") ? text : rt().sideFile(text + ".pro");
+    const std::string path = iendsWith(text, ".PRO") ? text : rt().sideFile(text + ".pro");
     LoadProfile(w, path);
     WriteSpecSideFiles(w);
     pump(w);
@@ -441,10 +422,10 @@ void FileOpenProfile(MainModel& w) {
     }
     const std::string path = *chosen;
     std::string name = fileNameOf(path);
-    if (iends(name, ".pro")) name.resize(name.size() - 4);
+    if (iendsWith(name, ".pro")) name.resize(name.size() - 4);
     w.txtHiddenProfileName = name;
     // A profile of the program folder runs as one; folder names keep their case.
-    const bool inProgramFolder = path.size() > 4 && iends(path, ".pro") &&
+    const bool inProgramFolder = path.size() > 4 && iendsWith(path, ".pro") &&
                                  path.substr(0, path.size() - 4) == rt().sideFile(name);
     if (inProgramFolder) {
         RunProfile(w, name);
@@ -491,7 +472,7 @@ void FileSaveProfileAs(MainModel& w) {
     if (fileNameOf(path).find('.') == std::string::npos) path += ".PRO";
     SaveProfile(w, path, "S" + mdy(w.dtFrom), "E" + mdy(w.dtTo));
     std::string name = fileNameOf(path);
-    if (iends(name, ".pro")) name.resize(name.size() - 4);
+    if (iendsWith(name, ".pro")) name.resize(name.size() - 4);
     w.txtHiddenProfileName = name;
     RunProfile(w, name);
 }
