@@ -1,6 +1,7 @@
 #pragma once
-// The main window of dirroll: the file list with its specification panel, the
-// viewer area, the status bar and the menus, bound to the engine's MainModel.
+// The main window of dirroll: the file list with the side panel of the current
+// profile (folders, patterns, dates, exclusions), the viewer area, the status
+// bar and the menus, bound to the engine's MainModel.
 // Controls carry the names the rest of the program knows them by, as members
 // and as objectName. Positions are computed in twips, as the settings file
 // keeps them, and converted to pixels on the way to Qt.
@@ -53,7 +54,7 @@ public:
     QComboBox* cmbView = nullptr;
     QCheckBox* chkAutoselect = nullptr;
 
-    // The specification panel.
+    // The side panel: the current profile's folders, patterns, dates and exclusions.
     QGroupBox* frameSpecs = nullptr;
     QToolButton* cmdHide = nullptr;
     QPushButton* cmdExtension = nullptr;
